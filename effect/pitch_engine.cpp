@@ -1,0 +1,1 @@
+#include "effect/pitch_engine.h"
