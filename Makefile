@@ -1,5 +1,6 @@
 # The two commands of the README, and the pieces they are made of.
-#   make demo     install missing packages, build, run the demo
+#   make demo     install missing packages, build, render the demo signal
+#                 through the plug-in with three settings into out/
 #   make test     install missing packages, build, run every test (also under
 #                 the address/undefined sanitizers, and the threading tests
 #                 under the thread sanitizer)
@@ -23,8 +24,7 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 demo: build
-	@echo "What a host sees of $(BUILD)/corvane.so:"
-	@nm -D --defined-only $(BUILD)/corvane.so
+	$(BUILD)/corvane-host demo out
 
 test: test-release test-asan test-tsan
 

@@ -427,8 +427,9 @@ void runDemo(const HostOptions& options, const std::vector<std::string>& argumen
         {"harmonizer", "Harmonizer: each tap at its own interval",
          {"Tap 1=500Hz", "Tap 2=1500Hz", "Tap 3=6000Hz", "Shift 1=+12st", "Shift 2=+7st", "Shift 3=+4st",
           "Shift 4=-5st", "Vol 4=-6dB"}},
-        {"moved_limits", "Band limits moved: 300, 2500, 5000 and 9000 Hz",
-         {"Tap 1=300Hz", "Tap 2=2500Hz", "Tap 3=5000Hz", "Tap 4=9000Hz", "Shift 1=-12st", "Shift 3=+12st"}},
+        {"moved_limits", "Band limits moved to 300, 2500, 5000, 9000 Hz; bass down, bands 3 and 4 swapped",
+         {"Tap 1=300Hz", "Tap 2=2500Hz", "Tap 3=5000Hz", "Tap 4=9000Hz", "Shift 1=-12st", "Shift 3=+12st",
+          "Shift 4=-12st"}},
     };
 
     for (const Setting& setting : settings) {
@@ -463,8 +464,24 @@ void runDemo(const HostOptions& options, const std::vector<std::string>& argumen
         PicturePanel out{"Output: " + std::string(setting.name) + ".wav", &output, kRate, true};
         writeSpectrogramPicture(pngPath, setting.heading, {in, out}, marks);
 
-        std::printf("   main frequencies in:  %s\n", joinPeaks(mainFrequencies(input, kRate, 8)).c_str());
         std::printf("   main frequencies out: %s\n", joinPeaks(mainFrequencies(output, kRate, 8)).c_str());
+        // Band by band: the strongest partials a tap reads, and what is
+        // strongest where its band lands after the shift.
+        for (int tap = 0; tap < 4 && marks.present; ++tap) {
+            const double low = tap == 0 ? 0.0 : marks.limitsHz[tap - 1];
+            const double high = marks.limitsHz[tap];
+            const double ratio = std::pow(2.0, marks.semitones[tap] / 12.0);
+            std::printf("   tap %d, %.0f to %.0f Hz, %+.0f st: in %s\n", tap + 1, low, high, marks.semitones[tap],
+                        joinPeaks(mainFrequencies(input, kRate, 3, low, high)).c_str());
+            const double nyquist = kRate / 2.0;
+            if (low * ratio >= nyquist - 100.0) {
+                std::printf("   %8s lands at %.0f Hz and above, past the top of the file (%.0f Hz)\n", "", low * ratio,
+                            nyquist);
+            } else {
+                std::printf("   %8s lands at %.0f to %.0f Hz: out %s\n", "", low * ratio, std::min(high * ratio, nyquist),
+                            joinPeaks(mainFrequencies(output, kRate, 3, low * ratio, high * ratio)).c_str());
+            }
+        }
         std::printf("   wrote %s and %s (latency of %d samples compensated)\n", wavPath.c_str(), pngPath.c_str(),
                     latency);
     }

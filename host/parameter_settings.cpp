@@ -325,7 +325,9 @@ void applySettings(PluginInstance& plugin, const std::vector<std::string>& assig
     }
     const bool layout = hasTapLayout(plugin);
     auto isSwitch = [layout](const Assignment& a) { return layout && a.index == kSwitch; };
-    auto isLimitInHz = [](const Assignment& a) { return a.value.unit == Unit::hertz; };
+    // Limits in Hz wait for their neighbours; Hz given for anything else is
+    // refused by applyOne in its turn.
+    auto isLimitInHz = [](const Assignment& a) { return a.value.unit == Unit::hertz && kindOf(a.index) == Kind::limit; };
 
     for (const Assignment& a : parsed) {
         if (isSwitch(a)) {

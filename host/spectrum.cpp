@@ -70,7 +70,8 @@ void fourierTransform(std::vector<std::complex<double>>& data) {
     }
 }
 
-std::vector<SpectralPeak> mainFrequencies(const std::vector<float>& samples, int sampleRate, int count) {
+std::vector<SpectralPeak> mainFrequencies(const std::vector<float>& samples, int sampleRate, int count, double minHz,
+                                          double maxHz) {
     constexpr std::size_t kSize = 8192;
     constexpr std::size_t kHop = 2048;
     const std::vector<double> window = hannWindow(kSize);
@@ -95,7 +96,8 @@ std::vector<SpectralPeak> mainFrequencies(const std::vector<float>& samples, int
         for (std::size_t d = 1; d <= 2 && isPeak; ++d) {
             isPeak = power[k] >= power[k - d] && power[k] > power[k + d];
         }
-        if (!isPeak) {
+        const double hz = static_cast<double>(k) * binHz;
+        if (!isPeak || hz < minHz || hz > maxHz) {
             continue;
         }
         // A parabola through the three levels around the peak places it between bins.
@@ -110,6 +112,9 @@ std::vector<SpectralPeak> mainFrequencies(const std::vector<float>& samples, int
     std::sort(candidates.begin(), candidates.end(),
               [](const SpectralPeak& a, const SpectralPeak& b) { return a.level > b.level; });
     std::vector<SpectralPeak> chosen;
+    if (candidates.empty() || candidates.front().level < -200.0) {
+        return chosen;  // silence
+    }
     for (const SpectralPeak& peak : candidates) {
         if (static_cast<int>(chosen.size()) >= count || peak.level < candidates.front().level - 50.0) {
             break;

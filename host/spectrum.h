@@ -13,10 +13,12 @@ struct SpectralPeak {
     double level = 0.0;  // dB relative to a full-scale sine
 };
 
-// The strongest distinct peaks of the signal's long-term spectrum (above
-// 20 Hz, within 50 dB of the strongest), at most `count`, in rising order of
-// frequency. Frequencies are interpolated between bins.
-std::vector<SpectralPeak> mainFrequencies(const std::vector<float>& samples, int sampleRate, int count);
+// The strongest distinct peaks of the signal's long-term spectrum between
+// minHz and maxHz (and above 20 Hz), within 50 dB of the strongest there, at
+// most `count`, in rising order of frequency. Frequencies are interpolated
+// between bins.
+std::vector<SpectralPeak> mainFrequencies(const std::vector<float>& samples, int sampleRate, int count,
+                                          double minHz = 20.0, double maxHz = 1e9);
 
 // Levels over time and a logarithmic frequency axis: row 0 is maxHz, the last
 // row minHz; each cell is the strongest level (dB relative to a full-scale
