@@ -126,7 +126,7 @@ PluginInstance::PluginInstance(const std::string& libraryPath) : path(libraryPat
         symbol = ::dlsym(library, "main");  // the entry's older name
     }
     if (symbol == nullptr) {
-        ::dlclose(library);
+        ::dlclose(library);  // nothing of it has run
         throw HostError("plug-in " + path + " has no entry: neither VSTPluginMain nor main is exported");
     }
     EntryFunction entry = nullptr;
@@ -134,7 +134,6 @@ PluginInstance::PluginInstance(const std::string& libraryPath) : path(libraryPat
     std::memcpy(&entry, &symbol, sizeof(entry));
     effect = entry(hostCallback);
     if (effect == nullptr) {
-        ::dlclose(library);
         throw HostError("plug-in " + path + " answered no instance (its entry returned null)");
     }
     if (effect->magic != kEffectMagic || effect->dispatcher == nullptr || effect->getParameter == nullptr ||
@@ -155,9 +154,10 @@ PluginInstance::~PluginInstance() {
         dispatch(effClose);  // deletes the instance: the record is gone after this
         effect = nullptr;
     }
-    if (library != nullptr) {
-        ::dlclose(library);
-    }
+    // The library stays loaded until the program ends, as in most DAWs: it
+    // keeps process-wide state (its shared FFT plans) that it releases only
+    // at exit, and unloading it would lose that state with every instance.
+    // dlopen of the same file again finds it loaded.
 }
 
 intptr_t PluginInstance::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {

@@ -17,7 +17,7 @@ public:
     // entry answers no usable record.
     explicit PluginInstance(const std::string& libraryPath);
     ~PluginInstance();
-    PluginInstance(const PluginInstance&) = delete;  // owns the library handle and the instance
+    PluginInstance(const PluginInstance&) = delete;  // owns the instance
     PluginInstance& operator=(const PluginInstance&) = delete;
 
     // Where the plug-in is looked for without --plugin: beside this program
