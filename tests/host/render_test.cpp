@@ -197,16 +197,21 @@ TEST(Render, BlockLengthDoesNotChangeTheResult) {
         ASSERT_EQ(run.status, 0) << run.err;
         outputs.push_back(readSound(out).interleaved);
     }
-    // Each process measures its own FFT plans, and another plan may round
-    // differently in the last bits; a lost, doubled or shifted sample is
-    // thousands of times larger than that.
+    // Each process measures its own FFT plans, and another plan rounds
+    // differently in the last bits; where a bin's phase sits on a wrap
+    // boundary the engine can turn that into a faint lasting difference
+    // (about -57 dB). A lost, doubled or shifted sample is near -17 dB.
     for (std::size_t i = 1; i < outputs.size(); ++i) {
         ASSERT_EQ(outputs[i].size(), outputs[0].size()) << "Every block length should give the input's length.";
-        double largest = 0.0;
+        double error = 0.0;
+        double signal = 0.0;
         for (std::size_t j = 0; j < outputs[0].size(); ++j) {
-            largest = std::max(largest, static_cast<double>(std::abs(outputs[i][j] - outputs[0][j])));
+            const double difference = static_cast<double>(outputs[i][j]) - outputs[0][j];
+            error += difference * difference;
+            signal += static_cast<double>(outputs[0][j]) * outputs[0][j];
         }
-        EXPECT_LT(largest, 1e-4) << "Rendering in blocks of another length should give the same samples.";
+        EXPECT_LT(error, signal * 1e-4) << "Rendering in blocks of another length should give the same sound "
+                                           "(the difference should stay below -40 dB).";
     }
 }
 
