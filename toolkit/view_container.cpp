@@ -87,8 +87,17 @@ void CViewContainer::unlinkNode(ChildNode* node) {
     delete node;
 }
 
+// True when `view` is `ancestor` or lies somewhere inside it.
+static bool isWithin(CView* view, CView* ancestor) {
+    for (CView* v = view; v; v = v->getParentView())
+        if (v == ancestor) return true;
+    return false;
+}
+
 void CViewContainer::removeView(CView* view, bool releaseCallerReference) {
-    if (frame && view && frameGetFocusView(frame) == view) frameSetFocusView(frame, nullptr);
+    // The frame must not keep a focus view that is about to go: neither the
+    // view itself nor one inside it (a removed container takes its children).
+    if (frame && view && isWithin(frameGetFocusView(frame), view)) frameSetFocusView(frame, nullptr);
     ChildNode* node = firstChild;
     while (node && node->view != view) node = node->next;
     if (!node) return;
@@ -220,7 +229,7 @@ void CViewContainer::invalidateArea(CDrawContext* context, const CArea& area) {
         // What shows through must be repainted by the parent.
         if (parentView)
             parentView->invalidateArea(context, r);
-        else if (CViewContainer* root = frameAsContainer(frame); root && root != this)
+        else if (CViewContainer* root = frameAsContainer(frame))
             root->drawArea(context, r);
         return;
     }

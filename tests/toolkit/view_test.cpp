@@ -68,6 +68,20 @@ TEST(View, BackgroundHoldsOneReference) {
     bitmap->release();
 }
 
+TEST(View, SettingTheOnlyHeldBackgroundAgainKeepsItAlive) {
+    // The view holds the only reference: giving it back before taking the new
+    // one would free the bitmap that is being set.
+    CBitmap* bitmap = new CBitmap(129);
+    CView* view = new CView(CArea(0, 0, 10, 10));
+    view->setBackground(bitmap);
+    bitmap->release();
+    view->setBackground(view->getBackground());
+    ASSERT_EQ(view->getBackground(), bitmap);
+    EXPECT_EQ(bitmap->getNbReference(), 1) << "The bitmap must survive being set again.";
+    EXPECT_EQ(bitmap->getWidth(), 27) << "The bitmap must still hold its pixels.";
+    view->release();
+}
+
 TEST(View, DrawPutsTheBackgroundOverTheSize) {
     toolkit::platform::RasterSurface pixels(2, 2);
     pixels.fillAll(0x00FF00);
