@@ -98,6 +98,10 @@ protected:
 
     // Makes the offscreen buffer when drawing offscreen and none exists.
     void makeOffscreen();
+    // True when a draw composes in the offscreen buffer and copies it out.
+    bool composesOffscreen() const;
+    // The clip a draw starts from and returns to, in the target's coordinates.
+    CArea savedClipFor(CDrawContext* context, bool viaOffscreen) const;
     // Unlinks and frees a node; the neighbours are joined.
     void unlinkNode(ChildNode* node);
 

@@ -529,3 +529,59 @@ TEST(FocusTraversal, ASubContainerContinuesAfterItsOwnChild) {
     EXPECT_FALSE(t.sub->advanceFocus(t.c, false)) << "After c the sub-container has nothing left.";
     EXPECT_TRUE(t.log.empty());
 }
+
+TEST(ContainerDraw, ATransparentContainerHasItsParentRepaintWhatShowsThrough) {
+    Log log;
+    RasterSurface window(100, 100);
+    CDrawContext* context = new CDrawContext(nullptr, nullptr, &window);
+    CViewContainer* root = new CViewContainer(CArea(0, 0, 100, 100));
+    root->setBackgroundColour(CRgb(128, 128, 128, 255));
+    root->addView(new ProbeView("under", CArea(0, 0, 100, 100), &log, toolkit::colourBlue));
+    CViewContainer* glass = new CViewContainer(CArea(20, 20, 80, 80));
+    glass->setTransparency(true);
+    root->addView(glass);
+    ProbeView* leaf = new ProbeView("leaf", CArea(10, 10, 20, 20), &log, toolkit::colourRed);
+    leaf->setPaintArea(CArea(10, 10, 15, 20));  // the right half shows what lies below
+    glass->addView(leaf);
+    root->draw(context);
+    log.clear();
+    window.fillAll(kSentinel);
+    window.clearChangedArea();
+
+    leaf->invalidateArea(context, CArea(10, 10, 20, 20));
+
+    EXPECT_EQ(log, (Log{"drawArea under", "drawArea leaf"}))
+        << "The parent redraws the area with every child below and above it.";
+    EXPECT_EQ(window.changedArea(), CArea(30, 30, 40, 40)) << "Only the leaf's area is repainted.";
+    EXPECT_EQ(window.pixel(37, 35), 0x0000FFu) << "What lies below the transparent container shows through.";
+    EXPECT_EQ(window.pixel(32, 35), 0xFF0000u) << "The leaf is drawn on top.";
+    root->release();
+    context->release();
+}
+
+TEST(ContainerDraw, PartialRedrawOfANestedContainerDrawsTheRightPart) {
+    // The parent hands the sub-container a clip in its own coordinates; the
+    // sub-container's buffer starts at its top-left, so the clip must move by
+    // exactly that much, whatever part of the sub-container is being redrawn.
+    Log log;
+    RasterSurface window(200, 200);
+    CDrawContext* context = new CDrawContext(nullptr, nullptr, &window);
+    CViewContainer* root = new CViewContainer(CArea(0, 0, 200, 200));
+    CViewContainer* sub = new CViewContainer(CArea(40, 40, 140, 140));
+    root->addView(sub);
+    sub->addView(new ProbeView("left", CArea(0, 0, 50, 100), &log, toolkit::colourRed));
+    sub->addView(new ProbeView("right", CArea(50, 0, 100, 100), &log, toolkit::colourGreen));
+    root->draw(context);
+    log.clear();
+    window.fillAll(kSentinel);
+    window.clearChangedArea();
+
+    root->drawArea(context, CArea(100, 60, 130, 90));  // inside "right" only
+
+    EXPECT_EQ(log, (Log{"drawArea right"})) << "Only the child under the redrawn area is drawn.";
+    EXPECT_EQ(window.changedArea(), CArea(100, 60, 130, 90)) << "Exactly the redrawn area reaches the window.";
+    EXPECT_EQ(firstMismatch(window, CArea(100, 60, 130, 90), 0x00FF00), "")
+        << "The redrawn area shows the right child, not stale or misplaced pixels.";
+    root->release();
+    context->release();
+}
