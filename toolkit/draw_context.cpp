@@ -153,6 +153,9 @@ COffscreenContext::COffscreenContext(CFrame* frame_, int32_t width_, int32_t hei
     setClipArea(clip);
 
     buffer = new platform::RasterSurface(width, height);
+    // The fill and the outline below cover every pixel except in a 1 x 1
+    // buffer, where each line has zero length; start in the colour anyway.
+    buffer->fillAll(backgroundColour.toPixel());
     surface = buffer;
     applyStateToSurface();
 

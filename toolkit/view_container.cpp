@@ -87,8 +87,17 @@ void CViewContainer::unlinkNode(ChildNode* node) {
     delete node;
 }
 
+// True when `view` is `ancestor` or lies somewhere inside it.
+static bool isWithin(CView* view, CView* ancestor) {
+    for (CView* v = view; v; v = v->getParentView())
+        if (v == ancestor) return true;
+    return false;
+}
+
 void CViewContainer::removeView(CView* view, bool releaseCallerReference) {
-    if (frame && view && frameGetFocusView(frame) == view) frameSetFocusView(frame, nullptr);
+    // The frame must not keep a focus view that is about to go: neither the
+    // view itself nor one inside it (a removed container takes its children).
+    if (frame && view && isWithin(frameGetFocusView(frame), view)) frameSetFocusView(frame, nullptr);
     ChildNode* node = firstChild;
     while (node && node->view != view) node = node->next;
     if (!node) return;
@@ -220,7 +229,7 @@ void CViewContainer::invalidateArea(CDrawContext* context, const CArea& area) {
         // What shows through must be repainted by the parent.
         if (parentView)
             parentView->invalidateArea(context, r);
-        else if (CViewContainer* root = frameAsContainer(frame); root && root != this)
+        else if (CViewContainer* root = frameAsContainer(frame))
             root->drawArea(context, r);
         return;
     }
@@ -271,16 +280,29 @@ void CViewContainer::drawBackgroundArea(CDrawContext* context, const CArea& area
     }
 }
 
+bool CViewContainer::composesOffscreen() const {
+    // A transparent container's own buffer would cover what lies below it,
+    // so it draws straight onto its parent's target, which already holds it.
+    return drawOffscreen && offscreen && !transparent;
+}
+
+CArea CViewContainer::savedClipFor(CDrawContext* context, bool viaOffscreen) const {
+    // The clip in the caller's coordinates. Drawn offscreen, the container's
+    // buffer has its own origin: the clip moves by the container's top-left
+    // (the frame's buffer coincides with its window).
+    CArea clip = context->getClipArea().offsetCopy(-context->drawOffset.x, -context->drawOffset.y);
+    if (viaOffscreen && frameAsContainer(frame) != this) clip.offsetBy(-size.left, -size.top);
+    return clip;
+}
+
 void CViewContainer::draw(CDrawContext* context) {
     if (!context) return;
     makeOffscreen();
-    const bool viaOffscreen = drawOffscreen && offscreen;
+    const bool viaOffscreen = composesOffscreen();
     CDrawContext* target = viaOffscreen ? offscreen : context;
     ShiftedContext shifted(viaOffscreen ? nullptr : context, size.left, size.top);
 
-    CArea savedClip = context->getClipArea().offsetCopy(-context->drawOffset.x, -context->drawOffset.y);
-    if (viaOffscreen && frameAsContainer(frame) != this)
-        savedClip = CArea(0, 0, savedClip.width(), savedClip.height());
+    const CArea savedClip = savedClipFor(context, viaOffscreen);
     const CArea inside(0, 0, size.width(), size.height());
     const CArea clip = inside.intersection(savedClip);
     target->setClipArea(clip);
@@ -311,16 +333,14 @@ void CViewContainer::draw(CDrawContext* context) {
 void CViewContainer::drawArea(CDrawContext* context, const CArea& updateArea) {
     if (!context) return;
     makeOffscreen();
-    const bool viaOffscreen = drawOffscreen && offscreen;
+    const bool viaOffscreen = composesOffscreen();
     CDrawContext* target = viaOffscreen ? offscreen : context;
     ShiftedContext shifted(viaOffscreen ? nullptr : context, size.left, size.top);
 
     const CArea clipped = updateArea.intersection(size);
     const CArea local = clipped.offsetCopy(-size.left, -size.top);
 
-    CArea savedClip = context->getClipArea().offsetCopy(-context->drawOffset.x, -context->drawOffset.y);
-    if (viaOffscreen && frameAsContainer(frame) != this)
-        savedClip = CArea(0, 0, savedClip.width(), savedClip.height());
+    const CArea savedClip = savedClipFor(context, viaOffscreen);
     const CArea clip = local.intersection(savedClip);
     target->setClipArea(clip);
 

@@ -10,7 +10,9 @@
 // - A container converts coordinates for its children: a child's `size` is in
 //   the container's own coordinates, whose origin is the container's top-left.
 // - Containers draw through an offscreen buffer of their own size by default,
-//   so a partial redraw reaches the target in one copy.
+//   so a partial redraw reaches the target in one copy. A transparent
+//   container draws straight on its parent's target instead, so that what
+//   lies below it shows through.
 //
 // The virtual operations are CView's 42 in the same order (overridden where
 // they differ), then the container's own below, in their fixed slot order.
@@ -98,6 +100,10 @@ protected:
 
     // Makes the offscreen buffer when drawing offscreen and none exists.
     void makeOffscreen();
+    // True when a draw composes in the offscreen buffer and copies it out.
+    bool composesOffscreen() const;
+    // The clip a draw starts from and returns to, in the target's coordinates.
+    CArea savedClipFor(CDrawContext* context, bool viaOffscreen) const;
     // Unlinks and frees a node; the neighbours are joined.
     void unlinkNode(ChildNode* node);
 

@@ -8,6 +8,7 @@
 #include FT_FREETYPE_H
 #include FT_SYNTHESIS_H
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>

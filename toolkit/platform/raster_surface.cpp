@@ -63,6 +63,7 @@ RasterSurface& RasterSurface::operator=(RasterSurface&& other) noexcept {
     stride_ = other.stride_;
     state_ = other.state_;
     changes_ = other.changes_;
+    draws_ = other.draws_;
     changed_ = other.changed_;
     other.storage_.clear();
     other.pixels_ = nullptr;
@@ -165,6 +166,7 @@ void RasterSurface::markChanged(const CArea& area) { changed_ = unite(changed_, 
 void RasterSurface::fillRect(const CArea& area) { fillRectWith(area, state_.brush); }
 
 void RasterSurface::fillRectWith(const CArea& area, uint32_t colour) {
+    ++draws_.fills;
     if (area.right <= area.left || area.bottom <= area.top) return;
     CArea r = area;
     r.intersectWith(effectiveClip());
@@ -197,6 +199,7 @@ void RasterSurface::stampPen(int32_t x, int32_t y, const CArea& clip) {
 }
 
 void RasterSurface::lineTo(CSpot point) {
+    ++draws_.lines;
     const CSpot from = state_.position;
     state_.position = point;
     if (isEmpty()) return;
@@ -233,7 +236,8 @@ void RasterSurface::lineTo(CSpot point) {
     }
 }
 
-bool RasterSurface::clipCopy(const RasterSurface& source, CArea& dst, CSpot& sourceSpot) const {
+bool RasterSurface::clipCopy(const RasterSurface& source, CArea& dst, CSpot& sourceSpot) {
+    ++draws_.copies;
     const int64_t w = int64_t(dst.right) - dst.left;
     const int64_t h = int64_t(dst.bottom) - dst.top;
     if (w <= 0 || h <= 0 || source.isEmpty() || isEmpty()) return false;
@@ -304,7 +308,10 @@ void RasterSurface::copyKeyed(const RasterSurface& source, const CArea& dstArea,
 }
 
 void RasterSurface::blendConstant(const RasterSurface& source, const CArea& dstArea, CSpot sourceSpot, uint8_t alpha) {
-    if (alpha == 0) return;
+    if (alpha == 0) {
+        ++draws_.copies;
+        return;
+    }
     if (alpha == 255) {
         copyFrom(source, dstArea, sourceSpot);
         return;
@@ -328,6 +335,7 @@ void RasterSurface::blendConstant(const RasterSurface& source, const CArea& dstA
 
 void RasterSurface::blendMask(const uint8_t* mask, int32_t maskWidth, int32_t maskHeight, int32_t maskPitch, int32_t x,
                               int32_t y, uint32_t colour, const CArea& limit) {
+    ++draws_.masks;
     if (!mask || maskWidth <= 0 || maskHeight <= 0) return;
     CArea r(x, y, x + maskWidth, y + maskHeight);
     r.intersectWith(limit);

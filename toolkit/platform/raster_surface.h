@@ -49,6 +49,15 @@ struct StateChangeCounts {
     uint32_t total() const { return pen + brush + font + clip + textColour + backColour + backMode; }
 };
 
+// How many drawing operations of each kind were asked of the surface
+// (whether or not the clip left anything to draw).
+struct DrawCounts {
+    uint32_t fills = 0;   // rectangle fills
+    uint32_t lines = 0;   // lineTo calls
+    uint32_t copies = 0;  // copies and blends from another surface
+    uint32_t masks = 0;   // coverage masks (glyphs)
+};
+
 // The whole drawing state, as a context remembers it at construction and puts
 // it back at destruction.
 struct SurfaceState {
@@ -128,6 +137,8 @@ public:
 
     const StateChangeCounts& stateChanges() const { return changes_; }
     void resetStateChanges() { changes_ = {}; }
+    const DrawCounts& drawCounts() const { return draws_; }
+    void resetDrawCounts() { draws_ = {}; }
 
     // --- Drawing -----------------------------------------------------------
     // Fills exactly [left, right) x [top, bottom) with the brush colour.
@@ -167,7 +178,7 @@ private:
     void stampPen(int32_t x, int32_t y, const CArea& clip);
     // Clips the copy: returns false when nothing is left; otherwise adjusts
     // dst and the source position to the part inside both surfaces and the clip.
-    bool clipCopy(const RasterSurface& source, CArea& dst, CSpot& sourceSpot) const;
+    bool clipCopy(const RasterSurface& source, CArea& dst, CSpot& sourceSpot);
 
     std::vector<uint32_t> storage_;
     uint32_t* pixels_ = nullptr;
@@ -177,6 +188,7 @@ private:
 
     SurfaceState state_;
     StateChangeCounts changes_;
+    DrawCounts draws_;
     CArea changed_;
 };
 
