@@ -156,6 +156,17 @@ INSTANTIATE_TEST_SUITE_P(Routes, X11FramePixels,
                                            PixelRoute{"Through the socket in strips.", false, 64 * 1024}),
                          testviews::NameOfCase());
 
+TEST_F(X11Frame, AHostWindowWithAnAlphaVisualGetsAPlainChildThatShowsTheViews) {
+    const xcb_window_t alpha = host.makeAlphaWindow(kParentX, kParentY, 320, 200);
+    ASSERT_NE(alpha, static_cast<xcb_window_t>(XCB_NONE)) << "The server should offer a 32-bit visual.";
+    frame = openFrame(320, 200, alpha);
+    ASSERT_TRUE(frame->isOpen()) << "A frame should open inside a window of another visual.";
+    add(CArea(10, 10, 110, 90), kRed);
+    ASSERT_TRUE(idleUntil([&] { return shows(60, 50, kRed) && shows(200, 150, toolkit::colourBlack); }))
+        << "The views should show in their own colours.";
+    EXPECT_EQ(x11::statistics().errors, 0u) << "No request should fail.";
+}
+
 TEST_F(X11Frame, ARealClickReachesTheTopmostViewUnderIt) {
     frame = openFrame();
     ColourView* below = add(CArea(0, 0, 320, 200), kRed);

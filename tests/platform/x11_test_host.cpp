@@ -125,6 +125,29 @@ xcb_window_t TestHost::makeWindow(int16_t x, int16_t y, uint16_t width, uint16_t
     return window;
 }
 
+xcb_window_t TestHost::makeAlphaWindow(int16_t x, int16_t y, uint16_t width, uint16_t height) {
+    xcb_visualid_t visual = 0;
+    for (xcb_depth_iterator_t d = xcb_screen_allowed_depths_iterator(screen); d.rem > 0 && !visual;
+         xcb_depth_next(&d)) {
+        if (d.data->depth != 32) continue;
+        for (xcb_visualtype_iterator_t v = xcb_depth_visuals_iterator(d.data); v.rem > 0; xcb_visualtype_next(&v))
+            if (v.data->_class == XCB_VISUAL_CLASS_TRUE_COLOR) {
+                visual = v.data->visual_id;
+                break;
+            }
+    }
+    if (!visual) return XCB_NONE;
+    const xcb_colormap_t colormap = xcb_generate_id(link);
+    xcb_create_colormap(link, XCB_COLORMAP_ALLOC_NONE, colormap, screen->root, visual);
+    const xcb_window_t window = xcb_generate_id(link);
+    const uint32_t values[] = {0xFFFFFFFFu, 0, XCB_EVENT_MASK_STRUCTURE_NOTIFY, colormap};
+    xcb_create_window(link, 32, window, screen->root, x, y, width, height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_BORDER_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP, values);
+    xcb_map_window(link, window);
+    sync();
+    return window;
+}
+
 void TestHost::destroyWindow(xcb_window_t window) {
     xcb_destroy_window(link, window);
     sync();

@@ -29,6 +29,9 @@ public:
 
     // A mapped top-level window at (x, y), as a host's editor window.
     xcb_window_t makeWindow(int16_t x, int16_t y, uint16_t width, uint16_t height);
+    // The same with a 32-bit (alpha) visual, as a compositing host may use;
+    // XCB_NONE when the server has none.
+    xcb_window_t makeAlphaWindow(int16_t x, int16_t y, uint16_t width, uint16_t height);
     void destroyWindow(xcb_window_t window);
     // Waits until the server has handled every request of this connection.
     void sync();
