@@ -58,7 +58,8 @@ TEST(MagnitudeEstimate, ZeroBinHasZeroMagnitudeAndOthersAreWithinTheEstimateBoun
     for (double s = 1e-30; s < 1e30; s *= 1.37) {
         const auto square = static_cast<float>(s);
         const double exact = 2.0 * std::sqrt(static_cast<double>(square));
-        EXPECT_NEAR(pitch::magnitudeFromSquare(square) / exact, 1.0, bound) << "at s = " << square;
+        EXPECT_NEAR(pitch::magnitudeFromSquare(square) / exact, 1.0, bound)
+            << "The magnitude estimate strays too far from 2 sqrt(s) at s = " << square << ".";
     }
 }
 
@@ -71,10 +72,10 @@ TEST(MagnitudeEstimate, PortableEstimatesMatchTheInstructionsWithinTheirBound) {
     for (int i = 0; i < 100000; ++i) {
         const float s = floatFromBits(normalBits(generator));
         EXPECT_NEAR(pitch::portableReciprocalSqrtEstimate(s) / pitch::reciprocalSqrtEstimate(s), 1.0, bound)
-            << "reciprocal square root of " << s;
+            << "The two reciprocal square roots of " << s << " differ by more than their bounds allow.";
         if (s < 5e37f) {  // the instruction flushes reciprocals that would be denormal
             EXPECT_NEAR(pitch::portableReciprocalEstimate(s) / pitch::reciprocalEstimate(s), 1.0, bound)
-                << "reciprocal of " << s;
+                << "The two reciprocals of " << s << " differ by more than their bounds allow.";
         }
     }
     EXPECT_EQ(pitch::portableReciprocalEstimate(pitch::portableReciprocalSqrtEstimate(0.0f)), 0.0f)
@@ -99,7 +100,7 @@ TEST(WrapPhase, BringsSumsIntoTheHalfOpenRangeAndKeepsTheAngle) {
         {3e9f, 0.0f},
     };
     for (const Case& c : exact)
-        EXPECT_EQ(pitch::wrapPhase(c.sum), c.expected) << "wrapping " << c.sum;
+        EXPECT_EQ(pitch::wrapPhase(c.sum), c.expected) << "Wrapping " << c.sum << " gives the wrong phase.";
 
     std::mt19937 generator(3);
     std::uniform_real_distribution<float> sums(-2000.0f, 2000.0f);
@@ -152,7 +153,7 @@ TEST(SinCosToFloat, CertainResultsAreExactlyTheLibraryFloats) {
     EXPECT_TRUE(std::signbit(s)) << "sin(-0) must stay -0, as the library gives it.";
 }
 
-// Every float of [-pi, pi); about a minute. Run with
+// Every float of [-pi, pi); about 40 seconds. Run with
 // --gtest_also_run_disabled_tests --gtest_filter='*Exhaustive*'.
 TEST(SinCosToFloat, DISABLED_ExhaustiveOverTheWrappedRange) {
     uint64_t checked = 0;

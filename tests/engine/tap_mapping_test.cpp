@@ -69,10 +69,12 @@ TEST(TapMapping, SourceBinsAreTheTruncatedQuotientOrSkipped) {
     pitch::buildSourceTable(factors, table);
     for (int32_t k = 0; k < binCount; ++k) {
         const double up = std::trunc(k / static_cast<double>(factors[0]));
-        EXPECT_EQ(table.bins[0][k], static_cast<int16_t>(up)) << "bin " << k << ": the quotient is cut, not rounded.";
-        EXPECT_EQ(table.bins[1][k], 2 * k <= 1024 ? 2 * k : -1) << "bin " << k << ": beyond bin 1024 the tap skips.";
-        EXPECT_EQ(table.bins[2][k], -1) << "bin " << k << ": a factor of 0 gives no finite quotient.";
-        EXPECT_EQ(table.bins[3][k], 0) << "bin " << k << ": an infinite factor reads bin 0.";
+        EXPECT_EQ(table.bins[0][k], static_cast<int16_t>(up))
+            << "Output bin " << k << " must read the quotient cut toward zero, not rounded.";
+        EXPECT_EQ(table.bins[1][k], 2 * k <= 1024 ? 2 * k : -1)
+            << "Output bin " << k << " must read bin 2k, or nothing beyond bin 1024.";
+        EXPECT_EQ(table.bins[2][k], -1) << "Output bin " << k << " must read nothing with a factor of 0.";
+        EXPECT_EQ(table.bins[3][k], 0) << "Output bin " << k << " must read bin 0 with an infinite factor.";
     }
     const float notANumber[4] = {nan, 1.0f, 1.0f, 1.0f};
     pitch::buildSourceTable(notANumber, table);
@@ -87,8 +89,10 @@ TEST(TapMapping, OctaveUpReadsHalfTheBinAtTwiceItsFrequency) {
         for (int32_t k = 0; k < binCount; ++k) {
             const int32_t src = k / 2;
             const bool audible = in.frequency[src] <= 20000.0f;
-            EXPECT_EQ(out.magnitude[k], audible ? in.magnitude[src] : 0.0f) << "output bin " << k;
-            EXPECT_EQ(out.frequency[k], audible ? in.frequency[src] * 2.0f : 0.0f) << "output bin " << k;
+            EXPECT_EQ(out.magnitude[k], audible ? in.magnitude[src] : 0.0f)
+                << "Output bin " << k << " must carry the magnitude of bin " << src << ".";
+            EXPECT_EQ(out.frequency[k], audible ? in.frequency[src] * 2.0f : 0.0f)
+                << "Output bin " << k << " must carry twice the frequency of bin " << src << ".";
         }
     }
 }
@@ -101,8 +105,10 @@ TEST(TapMapping, OctaveDownReadsTwiceTheBinAndLeavesTheTopHalfEmpty) {
         for (int32_t k = 0; k < binCount; ++k) {
             const int32_t src = 2 * k;
             const bool fed = src <= 1024 && in.frequency[src] <= 20000.0f;
-            EXPECT_EQ(out.magnitude[k], fed ? in.magnitude[src] : 0.0f) << "output bin " << k;
-            EXPECT_EQ(out.frequency[k], fed ? in.frequency[src] * 0.5f : 0.0f) << "output bin " << k;
+            EXPECT_EQ(out.magnitude[k], fed ? in.magnitude[src] : 0.0f)
+                << "Output bin " << k << " must carry the magnitude of bin " << src << ", if that exists.";
+            EXPECT_EQ(out.frequency[k], fed ? in.frequency[src] * 0.5f : 0.0f)
+                << "Output bin " << k << " must carry half the frequency of bin " << src << ", if that exists.";
         }
         EXPECT_EQ(out.magnitude[600], 0.0f) << "Bins above 512 must get nothing from a tap an octave down.";
     }
@@ -132,9 +138,9 @@ TEST(TapMapping, TwoFeedingTapsAddMagnitudesAndTheHigherSetsTheFrequency) {
                     continue;
                 ++bothFed;
                 EXPECT_EQ(out.magnitude[k], summed(summed(0.0f, in.magnitude[k], 0.75f), in.magnitude[2 * k], c.volume2))
-                    << "output bin " << k << " must carry the sum of both taps' magnitudes.";
+                    << "Output bin " << k << " must carry the sum of both taps' magnitudes.";
                 EXPECT_EQ(out.frequency[k], in.frequency[2 * k] * 0.5f)
-                    << "output bin " << k << " must take the frequency of tap 2, the higher-numbered feeder.";
+                    << "Output bin " << k << " must take the frequency of tap 2, the higher-numbered feeder.";
             }
             EXPECT_EQ(bothFed, 28) << "Bins 28 to 55 should be fed by both taps.";
         }
