@@ -4,7 +4,8 @@
 #include "shell/vst_interface.h"
 
 extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMasterCallback hostCallback) {
-    if (hostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
+    // Without a callback there is no host to ask and nothing to answer it with.
+    if (hostCallback == nullptr || hostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) {
         return nullptr;
     }
     AudioEffect* effect = createEffectInstance(hostCallback);

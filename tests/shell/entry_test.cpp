@@ -51,6 +51,10 @@ TEST(Entry, HostVersionZeroGetsNoInstance) {
     EXPECT_EQ(calls[0].effect, nullptr) << "The version is asked before any instance exists.";
 }
 
+TEST(Entry, NullCallbackGetsNoInstance) {
+    EXPECT_EQ(PluginLibrary::get().entry(nullptr), nullptr) << "An entry call without a callback must not crash.";
+}
+
 TEST(Entry, EachCallGivesAnIndependentRecord) {
     RecordingHost host;
     Instance first(host);
