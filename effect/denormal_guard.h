@@ -1,9 +1,11 @@
 // Keeps denormal numbers out of the audio path for the lifetime of the guard:
 // results that would be denormal become zero and denormal inputs count as
-// zero, and rounding is to nearest, whatever the caller had set. Denormals can
-// cost a hundred times the time of normal numbers on some processors, and
-// decaying signals produce them at every frame. The caller's floating-point
-// control state comes back when the guard ends.
+// zero. Denormals can cost a hundred times the time of normal numbers on some
+// processors, and decaying signals produce them at every frame. The guard
+// also sets rounding to nearest and masks every floating-point exception,
+// whatever the caller had set: the engine's results are defined for that
+// environment, and extreme input or settings overflow on purpose. The
+// caller's floating-point control state comes back when the guard ends.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +21,8 @@ public:
         constexpr unsigned flushToZero = 0x8000;
         constexpr unsigned denormalsAreZero = 0x0040;
         constexpr unsigned roundingBits = 0x6000;
-        _mm_setcsr((saved & ~roundingBits) | flushToZero | denormalsAreZero);
+        constexpr unsigned exceptionMasks = 0x1f80;
+        _mm_setcsr((saved & ~roundingBits) | flushToZero | denormalsAreZero | exceptionMasks);
     }
     ~DenormalGuard() { _mm_setcsr(saved); }
 #elif defined(__aarch64__)
@@ -27,7 +30,8 @@ public:
         __asm__ __volatile__("mrs %0, fpcr" : "=r"(saved));
         constexpr uint64_t flushToZero = 1ull << 24;
         constexpr uint64_t roundingBits = 3ull << 22;
-        const uint64_t wanted = (saved & ~roundingBits) | flushToZero;
+        constexpr uint64_t exceptionTraps = 0x9f00;
+        const uint64_t wanted = ((saved & ~roundingBits) & ~exceptionTraps) | flushToZero;
         __asm__ __volatile__("msr fpcr, %0" : : "r"(wanted));
     }
     ~DenormalGuard() { __asm__ __volatile__("msr fpcr, %0" : : "r"(saved)); }

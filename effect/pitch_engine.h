@@ -36,7 +36,6 @@ public:
     // Rates that are not finite and positive are ignored. May be called from
     // any thread.
     void setSampleRate(float rate) noexcept;
-    float sampleRate() const noexcept { return rate.load(std::memory_order_relaxed); }
 
     // True when the FFT plans exist; without them the engine writes silence.
     bool ready() const noexcept { return transforms != nullptr; }
@@ -49,7 +48,7 @@ public:
     void spectralPitchShift(const float* input, float* output, int32_t sampleCount, const float factors[4],
                             const TapSettings& settings) noexcept;
 
-    // The same entry under the name the audio callback uses.
+    // Another name for spectralPitchShift.
     void process(const float* input, float* output, int32_t sampleCount, const float factors[4],
                  const TapSettings& settings) noexcept {
         spectralPitchShift(input, output, sampleCount, factors, settings);

@@ -7,6 +7,7 @@
 #include "effect/pitch_kernels.h"
 
 #include <algorithm>
+#include <limits>
 
 // The stage bodies are inlined into one wrapper per instruction set, which
 // compiles them for that set.
@@ -80,16 +81,18 @@ PITCH_BODY void analyseBinsBody(const float* workBuffer, const double* binAdvanc
         frequency[k] = static_cast<float>(static_cast<double>(k) * width + static_cast<double>(d) * width);
     }
     // Second pass: 2 * <rcp(rsqrt(s))> with the processor's estimates, four
-    // bins at a time (bit-identical to the single-lane instructions).
+    // bins at a time (bit-identical to the single-lane instructions). A
+    // square that overflowed saturates first (see saturateSquare).
 #if PITCH_HAVE_SSE_ESTIMATES
     const __m128 two = _mm_set1_ps(2.0f);
+    const __m128 largest = _mm_set1_ps(std::numeric_limits<float>::max());
     for (int32_t k = 0; k < paddedBins; k += 4) {
-        const __m128 s = _mm_load_ps(magnitude + k);
+        const __m128 s = _mm_min_ps(_mm_load_ps(magnitude + k), largest);
         _mm_store_ps(magnitude + k, _mm_mul_ps(two, _mm_rcp_ps(_mm_rsqrt_ps(s))));
     }
 #else
     for (int32_t k = 0; k < binCount; ++k)
-        magnitude[k] = magnitudeFromSquare(magnitude[k]);
+        magnitude[k] = magnitudeFromSquare(saturateSquare(magnitude[k]));
 #endif
 }
 

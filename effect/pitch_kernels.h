@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 #if defined(__SSE__) || defined(__x86_64__)
 #include <xmmintrin.h>
@@ -72,6 +73,15 @@ inline float reciprocalEstimate(float s) noexcept {
 // 0 gives infinity and back, infinity gives 0.
 inline float portableReciprocalSqrtEstimate(float s) noexcept { return 1.0f / std::sqrt(s); }
 inline float portableReciprocalEstimate(float s) noexcept { return 1.0f / s; }
+
+// A squared magnitude that overflowed to infinity (a bin above about 1.8e19,
+// from a far too loud input) is taken as the largest float, so the bin keeps
+// a large but finite magnitude: an infinite one would turn the whole
+// resynthesised frame into infinities and not-a-numbers. (s < max is false
+// for not-a-number too; such a bin has no frequency and feeds no tap.)
+inline float saturateSquare(float s) noexcept {
+    return s < std::numeric_limits<float>::max() ? s : std::numeric_limits<float>::max();
+}
 
 // Bin magnitude from its squared magnitude s = <re^2 + im^2>: twice the
 // estimated square root, 2 * <rcp(rsqrt(s))>. 0 gives 0.
