@@ -261,17 +261,22 @@ double mainFrequency(const std::vector<float>& samples, int sampleRate, std::siz
         frame[j] = from + j < samples.size() ? samples[from + j] * window : 0.0;
     }
     fft(frame);
-    std::size_t peak = 1;
-    for (std::size_t k = 1; k < kSize / 2; ++k) {
-        if (std::abs(frame[k]) > std::abs(frame[peak])) {
-            peak = k;
+    const double binHz = static_cast<double>(sampleRate) / static_cast<double>(kSize);
+    const auto lowest = static_cast<std::size_t>(std::ceil(20.0 / binHz));
+    double strongest = 0.0;
+    for (std::size_t k = lowest; k <= kSize / 2; ++k) {
+        strongest = std::max(strongest, std::norm(frame[k]));
+    }
+    double weighted = 0.0;
+    double total = 0.0;
+    for (std::size_t k = lowest; k <= kSize / 2; ++k) {
+        const double power = std::norm(frame[k]);
+        if (power >= strongest * 1e-4) {
+            weighted += power * static_cast<double>(k);
+            total += power;
         }
     }
-    const double a = std::log(std::abs(frame[peak - 1]) + 1e-30);
-    const double b = std::log(std::abs(frame[peak]) + 1e-30);
-    const double c = std::log(std::abs(frame[peak + 1]) + 1e-30);
-    const double offset = (a - 2.0 * b + c) < 0.0 ? 0.5 * (a - c) / (a - 2.0 * b + c) : 0.0;
-    return (static_cast<double>(peak) + offset) * sampleRate / static_cast<double>(kSize);
+    return total > 0.0 ? weighted / total * binHz : 0.0;
 }
 
 int bestLag(const std::vector<float>& x, const std::vector<float>& y, int lowest, int highest) {

@@ -63,8 +63,12 @@ bool fileExists(const std::string& path);
 std::string readText(const std::string& path);
 void writeText(const std::string& path, const std::string& text);
 
-// The frequency of the strongest component of samples[from, from + 16384),
-// interpolated between bins.
+// The main frequency of samples[from, from + 16384): the power-weighted
+// centre of the components within 40 dB of the strongest. The engine renders
+// a shifted tone as a cluster of partials two bins apart around the target,
+// with levels that depend on the input's first frames, so the strongest
+// single partial can sit a few tens of Hz off while the cluster's centre
+// stays on the target.
 double mainFrequency(const std::vector<float>& samples, int sampleRate, std::size_t from);
 
 // The lag L in [lowest, highest] at which Σ x[t] y[t + L] over the steady
