@@ -194,8 +194,8 @@ private:
 std::vector<float> renderThrough(PluginInstance& plugin, const std::vector<float>& input, int32_t block,
                                  bool compensate, Progress& progress, int32_t& latency) {
     plugin.resume();
-    latency = compensate ? std::max(plugin.record()->initialDelay, 0) : 0;
-    const std::size_t skip = static_cast<std::size_t>(latency);
+    latency = std::max(plugin.record()->initialDelay, 0);  // read after mains on: it may change with the settings
+    const std::size_t skip = compensate ? static_cast<std::size_t>(latency) : 0;
     const std::size_t total = input.size() + skip;
     std::vector<float> feed(static_cast<std::size_t>(block));
     std::vector<float> out(static_cast<std::size_t>(block));
@@ -350,7 +350,7 @@ void runRender(const HostOptions& options, const std::vector<std::string>& argum
     if (line.compensate) {
         std::printf("latency: %d samples compensated\n", latency);
     } else {
-        std::printf("latency: not compensated (the plug-in reports %d samples)\n", 0 + latency);
+        std::printf("latency: not compensated (the plug-in reports %d samples)\n", latency);
     }
     std::printf("output: %s (%s, %d Hz, 1 channel, %zu frames)\n", outPath.c_str(), describeFormat(audio.format).c_str(),
                 audio.sampleRate, output.size());

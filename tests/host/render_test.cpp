@@ -81,6 +81,8 @@ TEST(Render, CompensateAlignsAnUnshiftedSineWithItsInput) {
     EXPECT_EQ(bestLag(input, plain.interleaved, 2048 - 22, 2048 + 22), 2048)
         << "Without --compensate the output should lag by the 2048 samples the plug-in reports.";
     EXPECT_NE(aligned.out.find("latency: 2048 samples compensated"), std::string::npos) << aligned.out;
+    EXPECT_NE(lagging.out.find("not compensated (the plug-in reports 2048 samples)"), std::string::npos)
+        << "A plain render should say how far its output lags: " << lagging.out;
     // The end of a compensated render is the input's end, not silence fed
     // in afterwards: the last tenth of a second still carries the tone.
     double tail = 0.0;
