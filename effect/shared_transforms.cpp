@@ -55,8 +55,12 @@ bool SharedTransforms::build() noexcept {
     auto* scratch = static_cast<fftwf_complex*>(fftwf_malloc(sizeof(fftwf_complex) * frameSize));
     if (scratch == nullptr)
         return false;
-    forwardPlan = fftwf_plan_dft_1d(frameSize, scratch, scratch, FFTW_FORWARD, 0);
-    backwardPlan = fftwf_plan_dft_1d(frameSize, scratch, scratch, FFTW_BACKWARD, 0);
+    // Measured planning may pick a buffered algorithm, which allocates scratch
+    // memory on every execution; the audio path allocates nothing, so such
+    // algorithms are ruled out. Everything else is measured as usual.
+    constexpr unsigned planFlags = FFTW_MEASURE | FFTW_NO_BUFFERING;
+    forwardPlan = fftwf_plan_dft_1d(frameSize, scratch, scratch, FFTW_FORWARD, planFlags);
+    backwardPlan = fftwf_plan_dft_1d(frameSize, scratch, scratch, FFTW_BACKWARD, planFlags);
     const bool planned = forwardPlan != nullptr && backwardPlan != nullptr;
     // New-array execution needs buffers aligned like the planning buffer.
     const bool alignedLikeEngines = fftwf_alignment_of(reinterpret_cast<float*>(scratch)) == 0;
