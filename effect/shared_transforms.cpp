@@ -14,10 +14,15 @@ std::atomic<SharedTransforms*> sharedInstance{nullptr};
 
 // Destroys the plans when the library is unloaded, so repeated loading and
 // unloading by a host does not pile them up. No engine may exist by then.
+// With a private copy of the FFT library its planner's own caches go too;
+// a shared copy may hold other users' plans and is left as it is.
 struct SharedTransformsOwner {
     ~SharedTransformsOwner() {
         std::lock_guard<std::mutex> lock(plannerLock);
         delete sharedInstance.exchange(nullptr);
+#if CORVANE_PRIVATE_FFT
+        fftwf_cleanup();
+#endif
     }
 } sharedTransformsOwner;
 
