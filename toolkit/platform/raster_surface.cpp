@@ -284,26 +284,32 @@ void RasterSurface::copyFrom(const RasterSurface& source, const CArea& dstArea, 
     markChanged(dst);
 }
 
-void RasterSurface::copyKeyed(const RasterSurface& source, const CArea& dstArea, CSpot sourceSpot, uint32_t key) {
-    CArea dst = dstArea;
-    if (!clipCopy(source, dst, sourceSpot)) return;
-    key &= kRgbMask;
+// Visits every pixel of a clipped copy as (source pixel, destination pixel),
+// row by row and within a row in the direction that reads each source pixel
+// before it is overwritten when source and destination are one surface.
+template <typename PixelOp>
+void RasterSurface::forEachCopiedPixel(const RasterSurface& source, const CArea& dst, CSpot sourceSpot, PixelOp op) {
     const int32_t w = dst.width();
-    // Row by row, in the direction that is safe when source and destination
-    // are one surface.
     const bool down = &source != this || dst.top <= sourceSpot.y;
     for (int32_t i = 0; i < dst.height(); ++i) {
         const int32_t y = down ? i : dst.height() - 1 - i;
         const uint32_t* s = source.row(sourceSpot.y + y) + sourceSpot.x;
         uint32_t* d = row(dst.top + y) + dst.left;
         if (&source == this && d > s) {
-            for (int32_t x = w - 1; x >= 0; --x)
-                if ((s[x] & kRgbMask) != key) d[x] = s[x] & kRgbMask;
+            for (int32_t x = w - 1; x >= 0; --x) op(s[x], d[x]);
         } else {
-            for (int32_t x = 0; x < w; ++x)
-                if ((s[x] & kRgbMask) != key) d[x] = s[x] & kRgbMask;
+            for (int32_t x = 0; x < w; ++x) op(s[x], d[x]);
         }
     }
+}
+
+void RasterSurface::copyKeyed(const RasterSurface& source, const CArea& dstArea, CSpot sourceSpot, uint32_t key) {
+    CArea dst = dstArea;
+    if (!clipCopy(source, dst, sourceSpot)) return;
+    key &= kRgbMask;
+    forEachCopiedPixel(source, dst, sourceSpot, [key](uint32_t s, uint32_t& d) {
+        if ((s & kRgbMask) != key) d = s & kRgbMask;
+    });
     markChanged(dst);
 }
 
@@ -318,18 +324,7 @@ void RasterSurface::blendConstant(const RasterSurface& source, const CArea& dstA
     }
     CArea dst = dstArea;
     if (!clipCopy(source, dst, sourceSpot)) return;
-    const int32_t w = dst.width();
-    const bool down = &source != this || dst.top <= sourceSpot.y;
-    for (int32_t i = 0; i < dst.height(); ++i) {
-        const int32_t y = down ? i : dst.height() - 1 - i;
-        const uint32_t* s = source.row(sourceSpot.y + y) + sourceSpot.x;
-        uint32_t* d = row(dst.top + y) + dst.left;
-        if (&source == this && d > s) {
-            for (int32_t x = w - 1; x >= 0; --x) d[x] = blendPixel(s[x], d[x], alpha);
-        } else {
-            for (int32_t x = 0; x < w; ++x) d[x] = blendPixel(s[x], d[x], alpha);
-        }
-    }
+    forEachCopiedPixel(source, dst, sourceSpot, [alpha](uint32_t s, uint32_t& d) { d = blendPixel(s, d, alpha); });
     markChanged(dst);
 }
 

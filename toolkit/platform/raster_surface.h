@@ -179,6 +179,8 @@ private:
     // Clips the copy: returns false when nothing is left; otherwise adjusts
     // dst and the source position to the part inside both surfaces and the clip.
     bool clipCopy(const RasterSurface& source, CArea& dst, CSpot& sourceSpot);
+    template <typename PixelOp>
+    void forEachCopiedPixel(const RasterSurface& source, const CArea& dst, CSpot sourceSpot, PixelOp op);
 
     std::vector<uint32_t> storage_;
     uint32_t* pixels_ = nullptr;
