@@ -47,8 +47,6 @@ public:
     void resume() override;
     void setSampleRate(float rate) override;
 
-    const TapSettings& tapSettings() const { return settings; }
-
 private:
     TapSettings settings;
     std::array<char, kProgramNameLength + 1> programName{};
