@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "editor/aeff_editor.h"
+#include "shell/text_copy.h"
 
 namespace {
 
@@ -43,19 +44,12 @@ float getParameterEntry(AEffect* record, int32_t index) {
     return objectOf(record)->getParameter(index);
 }
 
-// Writes text into a helper's field: at most maxLen characters, then a zero,
-// and always a zero at position maxLen. A null buffer or a negative length
-// writes nothing.
+// Writes text into a helper's field: at most maxLen characters, the rest zero,
+// and always a zero at position maxLen. A negative length writes nothing.
 void writeField(const char* source, char* text, int32_t maxLen) {
-    if (text == nullptr || maxLen < 0) {
-        return;
+    if (maxLen >= 0) {
+        copyText(text, source, static_cast<std::size_t>(maxLen));
     }
-    int32_t i = 0;
-    for (; i < maxLen && source[i] != '\0'; ++i) {
-        text[i] = source[i];
-    }
-    text[i] = '\0';
-    text[maxLen] = '\0';
 }
 
 }  // namespace
